@@ -3,7 +3,10 @@
 
 # Narrow string literals of our sources are GBK bytes: all text inside the
 # system is code page 936. Strings handed to Qt use u"" literals instead.
-set(TALLOWIN_COMPILE_OPTIONS -Wall -Wextra -Wpedantic -Werror -fexec-charset=GBK)
+# GB18030 gives the same bytes as GBK for every character GBK has, and unlike
+# GBK it can encode the "\u00b5s" literal inside libstdc++'s <chrono> (pulled
+# in by every QObject header), which GBK rejects.
+set(TALLOWIN_COMPILE_OPTIONS -Wall -Wextra -Wpedantic -Werror -fexec-charset=GB18030)
 
 function(tallowin_target_defaults target)
   target_compile_options(${target} PRIVATE ${TALLOWIN_COMPILE_OPTIONS})
@@ -59,6 +62,8 @@ function(tallowin_add_test name)
   endif()
   set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT} LABELS "${ARG_LABELS}")
   if(ARG_GUI)
+    file(MAKE_DIRECTORY ${PROJECT_BINARY_DIR}/xdg-runtime)
+    file(CHMOD ${PROJECT_BINARY_DIR}/xdg-runtime DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
     set_tests_properties(${name} PROPERTIES ENVIRONMENT
       "QT_QPA_PLATFORM=offscreen;QTWEBENGINE_DISABLE_SANDBOX=1;QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu --no-sandbox;XDG_RUNTIME_DIR=${PROJECT_BINARY_DIR}/xdg-runtime")
   endif()

@@ -54,6 +54,8 @@ public:
     Variant(std::int64_t value) : value_(value) {}                // NOLINT
     Variant(double value) : value_(value) {}                      // NOLINT
     Variant(std::u16string value) : value_(std::move(value)) {}   // NOLINT
+    // Without this a u"" literal would silently become the boolean true.
+    Variant(const char16_t* wide) : Variant(std::u16string(wide)) {}  // NOLINT
     Variant(const common::Text& gbk);                             // NOLINT: converts from code page 936
     Variant(const char* gbk) : Variant(common::Text(gbk)) {}      // NOLINT
     Variant(AutomationObject object) : value_(std::move(object)) {}  // NOLINT
@@ -62,7 +64,8 @@ public:
     const Value& Raw() const { return value_; }
 
     // Coercions; a value of another kind gives the empty value of the asked kind,
-    // except numbers and booleans, which convert among themselves.
+    // except numbers and booleans, which convert among themselves (true is 1) and
+    // become text ("True"/"False", decimal numbers).
     bool AsBool() const;
     std::int64_t AsInteger() const;  // reals truncate toward zero
     double AsReal() const;
@@ -84,6 +87,9 @@ public:
     virtual bool SetProperty(std::string_view name, const Variant& value);
     virtual std::optional<Variant> Invoke(std::string_view name, std::span<const Variant> args);
 };
+
+// Member and class names compare as COM compares them: ASCII letters without case.
+bool SameName(std::string_view left, std::string_view right);
 
 // Creates an object from its class name (a ProgID such as "VBScript.RegExp");
 // an empty object when the class is unknown.
