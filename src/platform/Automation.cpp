@@ -65,7 +65,15 @@ bool SameName(std::string_view left, std::string_view right) {
 
 // ---- Variant
 
-Variant::Variant(const common::Text& gbk) : value_(MultiByteToWide(gbk.View(), kCodePageAnsi)) {}
+Variant::Variant(const common::Text& gbk)
+    : value_(std::make_shared<const std::u16string>(MultiByteToWide(gbk.View(), kCodePageAnsi))) {}
+
+using SharedText = std::shared_ptr<const std::u16string>;
+
+SharedText Variant::SharedWide() const {
+    if (const auto* s = std::get_if<SharedText>(&value_)) return *s;
+    return std::make_shared<const std::u16string>(AsWide());
+}
 
 bool Variant::AsBool() const {
     if (const auto* b = std::get_if<bool>(&value_)) return *b;
@@ -95,7 +103,7 @@ double Variant::AsReal() const {
 }
 
 std::u16string Variant::AsWide() const {
-    if (const auto* s = std::get_if<std::u16string>(&value_)) return *s;
+    if (const auto* s = std::get_if<SharedText>(&value_)) return **s;
     if (const auto* b = std::get_if<bool>(&value_)) return *b ? u"True" : u"False";
     char buffer[64];
     if (const auto* i = std::get_if<std::int64_t>(&value_)) {
@@ -112,8 +120,8 @@ std::u16string Variant::AsWide() const {
 }
 
 common::Text Variant::AsText() const {
-    if (const auto* s = std::get_if<std::u16string>(&value_))
-        return common::Text(WideToMultiByte(*s, kCodePageAnsi));
+    if (const auto* s = std::get_if<SharedText>(&value_))
+        return common::Text(WideToMultiByte(**s, kCodePageAnsi));
     return common::Text(WideToMultiByte(AsWide(), kCodePageAnsi));
 }
 

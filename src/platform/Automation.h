@@ -46,14 +46,18 @@ private:
 class Variant {
 public:
     using Value =
-        std::variant<std::monostate, bool, std::int64_t, double, std::u16string, AutomationObject>;
+        std::variant<std::monostate, bool, std::int64_t, double, std::shared_ptr<const std::u16string>,
+                     AutomationObject>;
 
     Variant() = default;
     Variant(bool value) : value_(value) {}                        // NOLINT
     Variant(int value) : value_(std::int64_t{value}) {}           // NOLINT
     Variant(std::int64_t value) : value_(value) {}                // NOLINT
     Variant(double value) : value_(value) {}                      // NOLINT
-    Variant(std::u16string value) : value_(std::move(value)) {}   // NOLINT
+    // Texts are shared, not copied, when a Variant is copied: a page of a
+    // megabyte is handed through several calls.
+    Variant(std::u16string value)  // NOLINT
+        : value_(std::make_shared<const std::u16string>(std::move(value))) {}
     // Without this a u"" literal would silently become the boolean true.
     Variant(const char16_t* wide) : Variant(std::u16string(wide)) {}  // NOLINT
     Variant(const common::Text& gbk);                             // NOLINT: converts from code page 936
@@ -70,6 +74,8 @@ public:
     std::int64_t AsInteger() const;  // reals truncate toward zero
     double AsReal() const;
     std::u16string AsWide() const;   // numbers are written as decimal text
+    // AsWide without a copy when the value is a text.
+    std::shared_ptr<const std::u16string> SharedWide() const;
     common::Text AsText() const;     // AsWide converted to the ANSI code page
     AutomationObject AsObject() const;
 

@@ -113,6 +113,23 @@ bool IsLow(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 // Lone surrogates become U+FFFD, unit for unit, so every offset stays valid
 // and the searches can skip PCRE2's UTF check (which would otherwise rescan
 // the subject on every search of a global run).
+bool HasLoneSurrogate(std::u16string_view text) {
+    // Blocks without any surrogate unit (nearly every page) are passed over
+    // with a loop the compiler vectorises; only blocks holding one are walked.
+    constexpr std::size_t kBlock = 64;
+    for (std::size_t start = 0; start < text.size(); start += kBlock) {
+        const std::size_t end = std::min(text.size(), start + kBlock);
+        bool any = false;
+        for (std::size_t i = start; i < end; ++i) any |= (text[i] & 0xF800) == 0xD800;
+        if (!any) continue;
+        for (std::size_t i = start; i < end; ++i) {
+            if (IsLow(text[i]) && !(i > 0 && IsHigh(text[i - 1]))) return true;
+            if (IsHigh(text[i]) && !(i + 1 < text.size() && IsLow(text[i + 1]))) return true;
+        }
+    }
+    return false;
+}
+
 void RepairUtf16(std::u16string& text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (IsHigh(text[i]) && i + 1 < text.size() && IsLow(text[i + 1])) {
@@ -405,10 +422,13 @@ private:
         return compiled_.get();
     }
 
+    // The subject as given, copied only when it needs repair.
     static std::shared_ptr<const std::u16string> Subject(const Variant& value) {
-        auto subject = std::make_shared<std::u16string>(value.AsWide());
-        RepairUtf16(*subject);
-        return subject;
+        std::shared_ptr<const std::u16string> subject = value.SharedWide();
+        if (!HasLoneSurrogate(*subject)) return subject;
+        auto repaired = std::make_shared<std::u16string>(*subject);
+        RepairUtf16(*repaired);
+        return repaired;
     }
 
     std::optional<Variant> Execute(const Variant& value) {
@@ -423,8 +443,8 @@ private:
     std::optional<Variant> Test(const Variant& value) {
         const CompiledPattern* pattern = Compiled();
         if (pattern == nullptr) return std::nullopt;
-        std::u16string subject = value.AsWide();
-        RepairUtf16(subject);
+        const auto shared = Subject(value);
+        const std::u16string& subject = *shared;
         bool found = false;
         ForEachMatch(*pattern, subject, false, [&](const PCRE2_SIZE*) { found = true; });
         return Variant(found);
@@ -433,8 +453,8 @@ private:
     std::optional<Variant> Replace(const Variant& value, const Variant& replacementValue) {
         const CompiledPattern* pattern = Compiled();
         if (pattern == nullptr) return std::nullopt;
-        std::u16string subject = value.AsWide();
-        RepairUtf16(subject);
+        const auto shared = Subject(value);
+        const std::u16string& subject = *shared;
         const Replacement replacement(replacementValue.AsWide(), pattern->groups);
         std::u16string out;
         out.reserve(subject.size());
