@@ -213,10 +213,24 @@ private:
     std::vector<PCRE2_SIZE> offsets_;
 };
 
-class SubMatches : public Dispatch {
+// A match, or the groups of a match: read-only members, reachable as
+// properties or as methods.
+class MatchPart : public Dispatch {
 public:
-    SubMatches(std::shared_ptr<const MatchCollection> matches, std::size_t index)
+    MatchPart(std::shared_ptr<const MatchCollection> matches, std::size_t index)
         : matches_(std::move(matches)), index_(index) {}
+    std::optional<Variant> Invoke(std::string_view name, std::span<const Variant> args) override {
+        return GetProperty(name, args);
+    }
+
+protected:
+    std::shared_ptr<const MatchCollection> matches_;
+    std::size_t index_;
+};
+
+class SubMatches : public MatchPart {
+public:
+    using MatchPart::MatchPart;
 
     std::optional<Variant> GetProperty(std::string_view name,
                                        std::span<const Variant> args) override {
@@ -229,19 +243,11 @@ public:
         }
         return std::nullopt;
     }
-    std::optional<Variant> Invoke(std::string_view name, std::span<const Variant> args) override {
-        return GetProperty(name, args);
-    }
-
-private:
-    std::shared_ptr<const MatchCollection> matches_;
-    std::size_t index_;
 };
 
-class Match : public Dispatch {
+class Match : public MatchPart {
 public:
-    Match(std::shared_ptr<const MatchCollection> matches, std::size_t index)
-        : matches_(std::move(matches)), index_(index) {}
+    using MatchPart::MatchPart;
 
     std::optional<Variant> GetProperty(std::string_view name,
                                        std::span<const Variant> args) override {
@@ -255,13 +261,6 @@ public:
             return Variant(AutomationObject(std::make_shared<SubMatches>(matches_, index_)));
         return std::nullopt;
     }
-    std::optional<Variant> Invoke(std::string_view name, std::span<const Variant> args) override {
-        return GetProperty(name, args);
-    }
-
-private:
-    std::shared_ptr<const MatchCollection> matches_;
-    std::size_t index_;
 };
 
 std::optional<Variant> MatchCollection::GetProperty(std::string_view name,
