@@ -29,7 +29,7 @@ struct StoredPosition {
 StoredPosition ParseStoredPosition(const common::Text& content, int screenWidth, int screenHeight);
 
 class DetailsWindow : public QWidget {
-  public:
+public:
     // Reads the selected row of `rows` (columns 0 and 4) and places itself.
     DetailsWindow(QWidget* owner, const check::ResultList& rows);
     ~DetailsWindow() override;
@@ -46,7 +46,7 @@ class DetailsWindow : public QWidget {
     QTableWidget* 超级列表框1 = nullptr;
     QPushButton* 按钮1 = nullptr;
 
-  private:
+private:
     bool saved_ = false;
 };
 

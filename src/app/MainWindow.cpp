@@ -43,7 +43,7 @@ QFont YaHei(int pixels) {
 }
 
 class TableRows final : public check::ResultList {
-  public:
+public:
     explicit TableRows(QTableWidget* table) : table_(table) {}
     int RowCount() const override { return table_->rowCount(); }
     common::Text CellText(int row, int column) const override {
@@ -76,22 +76,22 @@ class TableRows final : public check::ResultList {
             table_->scrollToItem(item);
     }
 
-  private:
+private:
     QTableWidget* table_;
 };
 
 class LabelCaption final : public check::Label {
-  public:
+public:
     explicit LabelCaption(QLabel* label) : label_(label) {}
     common::Text Caption() const override { return FromQString(label_->text()); }
     void SetCaption(const common::Text& caption) override { label_->setText(ToQString(caption)); }
 
-  private:
+private:
     QLabel* label_;
 };
 
 class BrowserAdapter final : public check::SearchBrowser {
-  public:
+public:
     explicit BrowserAdapter(support::BrowserControl& browser) : browser_(browser) {}
     void Navigate(const common::Text& address) override { browser_.SetAddress(address); }
     bool IsComplete() const override { return browser_.IsComplete(); }
@@ -99,12 +99,12 @@ class BrowserAdapter final : public check::SearchBrowser {
     common::Text CurrentAddress() const override { return browser_.CurrentAddress(); }
     std::uint32_t WindowHandle() const override { return browser_.WindowHandle(); }
 
-  private:
+private:
     support::BrowserControl& browser_;
 };
 
 class DocumentAdapter final : public check::PageDocument {
-  public:
+public:
     bool Bind(std::uint32_t handle) override {
         return SearchDocument && SearchDocument->Bind(handle);
     }
@@ -114,11 +114,11 @@ class DocumentAdapter final : public check::PageDocument {
 };
 
 class StoppableWait final : public check::PageWait {
-  public:
+public:
     explicit StoppableWait(const bool& stop) : stop_(stop) {}
     bool Step() override { return support::PacedWait(100, 0) && !stop_; }
 
-  private:
+private:
     const bool& stop_;
 };
 

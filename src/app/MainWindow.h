@@ -47,7 +47,7 @@ inline constexpr int kMinimumWidth = 1024;
 inline constexpr int kMinimumHeight = 600;
 
 class MainWindow : public QWidget {
-  public:
+public:
     explicit MainWindow(MainWindowSettings settings = {});
     ~MainWindow() override;
 
@@ -86,11 +86,11 @@ class MainWindow : public QWidget {
     QGroupBox* 分组框_right = nullptr;
     support::BrowserControl* 超文本浏览框_info = nullptr;
 
-  protected:
+protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-  private:
+private:
     void ClearResults();
 
     MainWindowSettings settings_;

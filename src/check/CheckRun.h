@@ -13,7 +13,7 @@ namespace tallowin::check {
 
 // The browser the run drives.
 class SearchBrowser {
-  public:
+public:
     virtual ~SearchBrowser() = default;
     // Starts loading the address and returns at once.
     virtual void Navigate(const Text& address) = 0;
@@ -27,7 +27,7 @@ class SearchBrowser {
 
 // The document of the page shown in a browser window.
 class PageDocument {
-  public:
+public:
     virtual ~PageDocument() = default;
     virtual bool Bind(std::uint32_t windowHandle) = 0;
     virtual Text GetOuterHtml() = 0;
@@ -36,7 +36,7 @@ class PageDocument {
 // One 100 ms step of the page wait, serving the GUI meanwhile. False when the
 // run must stop (the user reset the window).
 class PageWait {
-  public:
+public:
     virtual ~PageWait() = default;
     virtual bool Step() = 0;
 };

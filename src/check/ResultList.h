@@ -10,11 +10,11 @@ namespace tallowin::check {
 using common::Text;
 
 // Columns of a result row.
-inline constexpr int kColumnSimilarUrls = 0;   // addresses, each followed by CR LF
-inline constexpr int kColumnNumber = 1;        // 1-based segment number
-inline constexpr int kColumnSegment = 2;       // segment text
-inline constexpr int kColumnRedCount = 3;      // similar count, "" until searched
-inline constexpr int kColumnComparison = 4;    // address shown after the page loaded
+inline constexpr int kColumnSimilarUrls = 0;  // addresses, each followed by CR LF
+inline constexpr int kColumnNumber = 1;       // 1-based segment number
+inline constexpr int kColumnSegment = 2;      // segment text
+inline constexpr int kColumnRedCount = 3;     // similar count, "" until searched
+inline constexpr int kColumnComparison = 4;   // address shown after the page loaded
 inline constexpr int kResultColumns = 5;
 
 class ResultList {

@@ -10,7 +10,7 @@ namespace {
 
 // Each analysis call holds automation for the thread for its own duration.
 class AutomationScope {
-  public:
+public:
     AutomationScope() { platform::InitializeAutomation(); }
     ~AutomationScope() { platform::UninitializeAutomation(); }
     AutomationScope(const AutomationScope&) = delete;

@@ -126,8 +126,8 @@ Text Mid(const Text& text, int start, std::optional<int> count) {
     const std::size_t from = start <= 1 ? 0 : static_cast<std::size_t>(start - 1);
     if (from >= text.Bytes().size()) return Text();
     if (count && *count <= 0) return Text();
-    return Text(text.View().substr(from, count ? static_cast<std::size_t>(*count)
-                                               : std::string_view::npos));
+    return Text(text.View().substr(
+        from, count ? static_cast<std::size_t>(*count) : std::string_view::npos));
 }
 
 TextArray Split(const Text& text, const Text& separator) {

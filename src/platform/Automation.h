@@ -25,7 +25,8 @@ class Variant;
 class AutomationObject {
 public:
     AutomationObject() = default;
-    explicit AutomationObject(std::shared_ptr<Dispatch> dispatch) : dispatch_(std::move(dispatch)) {}
+    explicit AutomationObject(std::shared_ptr<Dispatch> dispatch)
+        : dispatch_(std::move(dispatch)) {}
 
     bool IsEmpty() const { return dispatch_ == nullptr; }
     // Property read, with optional arguments (an indexed property such as Item(i)).
@@ -45,23 +46,22 @@ private:
 // A late-bound value: empty, boolean, integer, real, UTF-16 text or object.
 class Variant {
 public:
-    using Value =
-        std::variant<std::monostate, bool, std::int64_t, double, std::shared_ptr<const std::u16string>,
-                     AutomationObject>;
+    using Value = std::variant<std::monostate, bool, std::int64_t, double,
+                               std::shared_ptr<const std::u16string>, AutomationObject>;
 
     Variant() = default;
-    Variant(bool value) : value_(value) {}                        // NOLINT
-    Variant(int value) : value_(std::int64_t{value}) {}           // NOLINT
-    Variant(std::int64_t value) : value_(value) {}                // NOLINT
-    Variant(double value) : value_(value) {}                      // NOLINT
+    Variant(bool value) : value_(value) {}               // NOLINT
+    Variant(int value) : value_(std::int64_t{value}) {}  // NOLINT
+    Variant(std::int64_t value) : value_(value) {}       // NOLINT
+    Variant(double value) : value_(value) {}             // NOLINT
     // Texts are shared, not copied, when a Variant is copied: a page of a
     // megabyte is handed through several calls.
     Variant(std::u16string value)  // NOLINT
         : value_(std::make_shared<const std::u16string>(std::move(value))) {}
     // Without this a u"" literal would silently become the boolean true.
     Variant(const char16_t* wide) : Variant(std::u16string(wide)) {}  // NOLINT
-    Variant(const common::Text& gbk);                             // NOLINT: converts from code page 936
-    Variant(const char* gbk) : Variant(common::Text(gbk)) {}      // NOLINT
+    Variant(const common::Text& gbk);                         // NOLINT: converts from code page 936
+    Variant(const char* gbk) : Variant(common::Text(gbk)) {}  // NOLINT
     Variant(AutomationObject object) : value_(std::move(object)) {}  // NOLINT
 
     bool IsEmpty() const { return std::holds_alternative<std::monostate>(value_); }
@@ -73,10 +73,10 @@ public:
     bool AsBool() const;
     std::int64_t AsInteger() const;  // reals truncate toward zero
     double AsReal() const;
-    std::u16string AsWide() const;   // numbers are written as decimal text
+    std::u16string AsWide() const;  // numbers are written as decimal text
     // AsWide without a copy when the value is a text.
     std::shared_ptr<const std::u16string> SharedWide() const;
-    common::Text AsText() const;     // AsWide converted to the ANSI code page
+    common::Text AsText() const;  // AsWide converted to the ANSI code page
     AutomationObject AsObject() const;
 
 private:
@@ -89,7 +89,8 @@ private:
 class Dispatch {
 public:
     virtual ~Dispatch() = default;
-    virtual std::optional<Variant> GetProperty(std::string_view name, std::span<const Variant> args);
+    virtual std::optional<Variant> GetProperty(std::string_view name,
+                                               std::span<const Variant> args);
     virtual bool SetProperty(std::string_view name, const Variant& value);
     virtual std::optional<Variant> Invoke(std::string_view name, std::span<const Variant> args);
 };

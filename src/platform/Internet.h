@@ -25,7 +25,7 @@ enum RequestFlag : std::uint32_t {
 };
 
 class InternetSession {
-  public:
+public:
     // proxyList: empty for a direct connection, "http=" + P for HTTP traffic only, or P
     // ("host:port") for everything. Null when the handle cannot be opened.
     static std::unique_ptr<InternetSession> Open(const Text& agent, const Text& proxyList);
@@ -37,14 +37,14 @@ class InternetSession {
     // The proxy for a URL of the given kind; empty for a direct connection.
     Text ProxyFor(bool secure) const;
 
-  private:
+private:
     InternetSession(Text agent, Text proxyList);
     Text agent_;
     Text proxyList_;
 };
 
 class InternetConnection {
-  public:
+public:
     // Null for an empty host or a port outside 0..65535.
     static std::unique_ptr<InternetConnection> Open(const InternetSession& session,
                                                     const Text& host, int port);
@@ -56,7 +56,7 @@ class InternetConnection {
     const Text& Host() const { return host_; }
     int Port() const { return port_; }
 
-  private:
+private:
     InternetConnection(const InternetSession& session, Text host, int port);
     const InternetSession& session_;
     Text host_;
@@ -64,7 +64,7 @@ class InternetConnection {
 };
 
 class InternetRequest {
-  public:
+public:
     // Null when the request cannot be prepared (for instance a path the URL parser rejects).
     static std::unique_ptr<InternetRequest> Open(const InternetConnection& connection,
                                                  const Text& verb, const Text& path,
@@ -83,7 +83,7 @@ class InternetRequest {
     // block and a terminating zero fit in bufferLength bytes; otherwise bufferLength spaces.
     Text RawHeaders(int bufferLength) const;
 
-  private:
+private:
     InternetRequest(const InternetConnection& connection, void* curl, std::uint32_t flags,
                     Text verb);
     const InternetConnection& connection_;

@@ -9,9 +9,9 @@
 
 namespace tallowin::platform {
 
-inline constexpr int kMbIconError = 16;            // error icon, OK
-inline constexpr int kMbIconInformation = 64;      // information icon, OK
-inline constexpr int kMbYesNoInformation = 68;     // information icon, Yes and No
+inline constexpr int kMbIconError = 16;         // error icon, OK
+inline constexpr int kMbIconInformation = 64;   // information icon, OK
+inline constexpr int kMbYesNoInformation = 68;  // information icon, Yes and No
 inline constexpr int kIdOk = 1;
 inline constexpr int kIdYes = 6;
 inline constexpr int kIdNo = 7;

@@ -16,7 +16,7 @@ void ProcessPendingMessages();
 // A one-shot timer (timerfd) that the event loop watches, so that a thread
 // sleeping in WaitForTimerOrEvent wakes when it fires.
 class OneShotTimer {
-  public:
+public:
     OneShotTimer();
     ~OneShotTimer();
     OneShotTimer(const OneShotTimer&) = delete;
@@ -30,7 +30,7 @@ class OneShotTimer {
     // Whether the timer has fired since it was armed.
     bool HasFired();
 
-  private:
+private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

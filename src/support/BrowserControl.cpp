@@ -27,7 +27,7 @@ namespace {
 // The page's document as the rendering window hands it out: the DOM as it
 // was serialised when the page completed.
 class HtmlElement : public platform::Dispatch {
-  public:
+public:
     explicit HtmlElement(std::shared_ptr<const std::u16string> outerHtml)
         : outerHtml_(std::move(outerHtml)) {}
 
@@ -38,12 +38,12 @@ class HtmlElement : public platform::Dispatch {
         return std::nullopt;
     }
 
-  private:
+private:
     std::shared_ptr<const std::u16string> outerHtml_;
 };
 
 class HtmlDocument : public platform::Dispatch {
-  public:
+public:
     // Without a serialisation the document has no root element.
     explicit HtmlDocument(std::optional<std::u16string> outerHtml) {
         if (outerHtml) outerHtml_ = std::make_shared<const std::u16string>(std::move(*outerHtml));
@@ -60,7 +60,7 @@ class HtmlDocument : public platform::Dispatch {
         return std::nullopt;
     }
 
-  private:
+private:
     std::shared_ptr<const std::u16string> outerHtml_;
 };
 
@@ -81,13 +81,13 @@ bool CanNavigate(const QUrl& url) {
 // A page that never shows a dialog: script dialogs are answered as if
 // dismissed, file choosers get nothing, console output is dropped.
 class SilentPage : public QWebEnginePage {
-  public:
+public:
     SilentPage(QWebEngineProfile* profile, QObject* parent) : QWebEnginePage(profile, parent) {}
 
     // Called for each top-level navigation the control asked for.
     std::function<void()> onTypedNavigation;
 
-  protected:
+protected:
     bool acceptNavigationRequest(const QUrl&, NavigationType type, bool isMainFrame) override {
         if (isMainFrame && type == NavigationTypeTyped && onTypedNavigation) onTypedNavigation();
         return true;

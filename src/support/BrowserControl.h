@@ -29,7 +29,7 @@ class SilentPage;
 class BrowserControl : public QObject {
     Q_OBJECT
 
-  public:
+public:
     // Starts loading initialAddress at once ("about:blank" when empty).
     explicit BrowserControl(QWidget* parent, const common::Text& initialAddress);
     ~BrowserControl() override;
@@ -54,10 +54,10 @@ class BrowserControl : public QObject {
     std::uint32_t WindowHandle() const;
     void MoveAndSize(int left, int top, int width, int height);
 
-  signals:
+signals:
     void StatusTextChanged();
 
-  private:
+private:
     // Where the last navigation stands.
     enum class Phase {
         Awaiting,   // address set, the engine has not taken it up yet

@@ -15,7 +15,7 @@ namespace tallowin::support {
 inline constexpr const char* kBrowserServerClass = "Internet Explorer_Server";
 
 class BrowserDocument {
-  public:
+public:
     // Each object initialises automation for the thread and undoes it when destroyed.
     BrowserDocument();
     ~BrowserDocument();
@@ -44,7 +44,7 @@ class BrowserDocument {
     // The window given to the last Bind that passed the window test (0 at first).
     std::uint32_t Window() const { return window_; }
 
-  private:
+private:
     platform::AutomationObject document_;
     std::uint32_t window_ = 0;
 };

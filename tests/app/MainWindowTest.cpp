@@ -88,7 +88,7 @@ QString CorpusParagraph() {
 }
 
 class MainWindowTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         window = std::make_unique<MainWindow>(MainWindowSettings{Host(), Host()});
         window->show();
@@ -311,7 +311,7 @@ TEST_F(MainWindowTest, EndingTheProcessRunsTheTeardown) {
 // Details window -----------------------------------------------------------
 
 class DetailsWindowTest : public MainWindowTest {
-  protected:
+protected:
     void SetUp() override {
         MainWindowTest::SetUp();
         QFile::remove(ToQString(DetailsPositionFile()));

@@ -10,7 +10,7 @@ namespace tallowin::check {
 namespace {
 
 class PlainResultList : public ResultList {
-  public:
+public:
     std::vector<std::array<Text, kResultColumns>> rows;
 
     void AddRow(const Text& urls, const Text& redCount) {
@@ -36,7 +36,7 @@ class PlainResultList : public ResultList {
 };
 
 class PlainLabel : public Label {
-  public:
+public:
     Text caption = "unchanged";
     Text Caption() const override { return caption; }
     void SetCaption(const Text& text) override { caption = text; }

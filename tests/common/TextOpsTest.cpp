@@ -1,6 +1,6 @@
-#include "common/TextOps.h"
-
 #include <gtest/gtest.h>
+
+#include "common/TextOps.h"
 
 namespace tallowin::common {
 namespace {
@@ -21,8 +21,12 @@ TEST(TextOps, FindMatchesOnlyAtCharacterStarts) {
         {"abcabc", "bc", -5, false, 2},
         {"abcabc", "BC", 1, false, -1},
         {"abcabc", "BC", 1, true, 2},
-        {"\x81\x41" "A", "A", 1, false, 3},
-        {"\x81\x41" "a", "A", 1, true, 3},
+        {"\x81\x41"
+         "A",
+         "A", 1, false, 3},
+        {"\x81\x41"
+         "a",
+         "A", 1, true, 3},
         {"中文", "文", 1, false, 3},
         {"abc", "", 1, false, -1},
         {"abc", "abcd", 1, false, -1},
@@ -86,7 +90,9 @@ TEST(TextOps, SplitKeepsInnerEmptyPiecesAndDropsAnEmptyLastOne) {
 
 TEST(TextOps, BlanksAreSpaceAndFullWidthSpaceOnly) {
     EXPECT_EQ(Trim("  a b  "), Text("a b"));
-    EXPECT_EQ(Trim("\xA1\xA1" "a\xA1\xA1"), Text("a"));
+    EXPECT_EQ(Trim("\xA1\xA1"
+                   "a\xA1\xA1"),
+              Text("a"));
     EXPECT_EQ(Trim("\ta\n"), Text("\ta\n"));
     EXPECT_EQ(Trim("   "), Text(""));
     // "\xB0\xA1" ends in A1 but is one character, not half a blank; the lone
@@ -101,7 +107,10 @@ TEST(TextOps, ReplaceCaseAndIntegerValue) {
     EXPECT_EQ(ReplaceAll("aXbxc", "x", "-"), Text("aXb-c"));
     EXPECT_EQ(ReplaceAll("aXbxc", "x", "-", true), Text("a-b-c"));
     EXPECT_EQ(ReplaceAll("aaa", "aa", "b"), Text("ba"));
-    EXPECT_EQ(ReplaceAll("\x81\x41" "A", "A", ""), Text("\x81\x41"));
+    EXPECT_EQ(ReplaceAll("\x81\x41"
+                         "A",
+                         "A", ""),
+              Text("\x81\x41"));
     EXPECT_EQ(ToUpper("ab中c"), Text("AB中C"));
     EXPECT_EQ(ToLower("AB中C"), Text("ab中c"));
 
@@ -109,8 +118,17 @@ TEST(TextOps, ReplaceCaseAndIntegerValue) {
         const char* text;
         std::int64_t expected;
     } const cases[] = {
-        {"120", 120}, {"  -20", -20}, {"+7x", 7}, {"", 0}, {"x1", 0},
-        {"\xA1\xA1" "5", 5}, {"\t5", 0}, {"-", 0}, {"99999999999999999999", INT64_MAX},
+        {"120", 120},
+        {"  -20", -20},
+        {"+7x", 7},
+        {"", 0},
+        {"x1", 0},
+        {"\xA1\xA1"
+         "5",
+         5},
+        {"\t5", 0},
+        {"-", 0},
+        {"99999999999999999999", INT64_MAX},
     };
     for (const auto& c : cases) EXPECT_EQ(IntegerValue(c.text), c.expected) << c.text;
 }

@@ -54,7 +54,7 @@ struct Echo {
 };
 
 class FetchUrlTest : public ::testing::Test {
-  protected:
+protected:
     static void SetUpTestSuite() {
         server_ = new ServerProcess({"python3", kServerScript}, true);
         ASSERT_GT(server_->Port(), 0);
@@ -287,7 +287,7 @@ TEST_F(FetchUrlTest, FailuresGiveEmptyAndSpaces) {
 
 // TLS with a throw-away CA made by the test, and the proxy cases.
 class FetchUrlTlsTest : public FetchUrlTest {
-  protected:
+protected:
     static void SetUpTestSuite() {
         FetchUrlTest::SetUpTestSuite();
         dir_ =

@@ -19,7 +19,7 @@
 namespace tallowin::http::testing {
 
 class ServerProcess {
-  public:
+public:
     // Runs the command; when readPort is set, its first stdout line is the port.
     ServerProcess(const std::vector<std::string>& argv, bool readPort) {
         int out[2];
@@ -56,7 +56,7 @@ class ServerProcess {
 
     int Port() const { return port_; }
 
-  private:
+private:
     pid_t pid_ = -1;
     int port_ = 0;
 };

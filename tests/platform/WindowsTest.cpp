@@ -17,7 +17,7 @@ namespace {
 
 // One application for the binary: owners, timers and posted events need it.
 class AppEnvironment : public testing::Environment {
-  public:
+public:
     void SetUp() override {
         static int argc = 1;
         static char name[] = "platform_gui_tests";
@@ -26,7 +26,7 @@ class AppEnvironment : public testing::Environment {
     }
     void TearDown() override { app_.reset(); }
 
-  private:
+private:
     std::unique_ptr<QCoreApplication> app_;
 };
 const auto* const kEnvironment = testing::AddGlobalTestEnvironment(new AppEnvironment);

@@ -19,19 +19,19 @@ using platform::Variant;
 
 // A document as the rendering window hands it out; without html it has no root element.
 class Element : public platform::Dispatch {
-  public:
+public:
     explicit Element(std::u16string html) : html_(std::move(html)) {}
     std::optional<Variant> GetProperty(std::string_view name, std::span<const Variant>) override {
         if (name == "outerHTML") return Variant(html_);
         return std::nullopt;
     }
 
-  private:
+private:
     std::u16string html_;
 };
 
 class Document : public platform::Dispatch {
-  public:
+public:
     explicit Document(std::optional<std::u16string> html) : html_(std::move(html)) {}
     std::optional<Variant> GetProperty(std::string_view name, std::span<const Variant>) override {
         if (name != "documentElement") return std::nullopt;
@@ -39,7 +39,7 @@ class Document : public platform::Dispatch {
         return Variant(AutomationObject(std::make_shared<Element>(*html_)));
     }
 
-  private:
+private:
     std::optional<std::u16string> html_;
 };
 
@@ -65,7 +65,7 @@ gui::WindowHandle RenderingWindow(gui::WindowHandle parent, std::optional<std::u
 //     Internet Explorer_Server  -> "<html>first</html>"
 //   Internet Explorer_Server    -> "<html>second</html>" (never reached from Control)
 class BrowserDocumentTest : public testing::Test {
-  protected:
+protected:
     static void SetUpTestSuite() {
         if (QCoreApplication::instance() == nullptr) {
             static int argc = 1;

@@ -79,7 +79,7 @@ QApplication* app = nullptr;
 BrowserControl* browser = nullptr;
 
 class BrowserEnvironment : public testing::Environment {
-  public:
+public:
     void SetUp() override {
         replica = new Replica;
         ASSERT_TRUE(replica->Start()) << "search-replica did not start";

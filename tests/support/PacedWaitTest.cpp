@@ -55,7 +55,7 @@ TEST(PacedWaitDueTime, FollowsTheUnitTableAndDefaults) {
 }
 
 class PacedWaitTest : public testing::Test {
-  protected:
+protected:
     static void SetUpTestSuite() {
         if (QCoreApplication::instance() == nullptr) {
             static int argc = 1;

@@ -38,7 +38,7 @@ struct ProcessEnded {
 };
 
 class UpdateFlow : public ::testing::Test {
-  protected:
+protected:
     static void SetUpTestSuite() {
         root_ = new QTemporaryDir();
         served_ = fs::path(root_->path().toStdString()) / "www";
