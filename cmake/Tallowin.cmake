@@ -43,6 +43,7 @@ function(tallowin_add_test name)
   add_executable(${name} ${ARG_SOURCES})
   set_target_properties(${name} PROPERTIES AUTOMOC ON)
   tallowin_target_defaults(${name})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE
     TALLOWIN_TEST_FIXTURES="${PROJECT_SOURCE_DIR}/tests/fixtures"
     TALLOWIN_SOURCE_DIR="${PROJECT_SOURCE_DIR}"

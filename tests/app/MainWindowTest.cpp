@@ -29,6 +29,7 @@
 #include "platform/QtText.h"
 #include "platform/Shell.h"
 #include "support/BrowserControl.h"
+#include "testing/ServerProcess.h"
 
 namespace tallowin::app {
 namespace {
@@ -37,36 +38,10 @@ using common::Text;
 using platform_gui::FromQString;
 using platform_gui::ToQString;
 
-std::string replicaPort;
-pid_t replicaPid = 0;
+// The search stand-in, started by main() for the whole binary.
+test_servers::SearchReplica* replica = nullptr;
 
-// Starts the stand-in on a free port and returns its SPKI hash.
-std::string StartReplica() {
-    int out[2];
-    if (pipe(out) != 0) return {};
-    replicaPid = fork();
-    if (replicaPid == 0) {
-        dup2(out[1], 1);
-        close(out[0]);
-        const std::string script = TALLOWIN_SOURCE_DIR "/tools/search-replica/search-replica";
-        execlp("python3", "python3", script.c_str(), "--port", "0", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(out[1]);
-    FILE* in = fdopen(out[0], "r");
-    char line[512] = {};
-    if (!fgets(line, sizeof line, in)) return {};
-    const std::string s(line);
-    const auto port = s.find("port=");
-    const auto spki = s.find(" spki=");
-    if (port == std::string::npos || spki == std::string::npos) return {};
-    replicaPort = s.substr(port + 5, spki - port - 5);
-    std::string hash = s.substr(spki + 6);
-    hash = hash.substr(0, hash.find_first_of(" \n"));
-    return hash;
-}
-
-Text Host() { return Text(("127.0.0.1:" + replicaPort).c_str()); }
+Text Host() { return Text(replica->Host()); }
 
 Text Repeat(const char* character, int times) {
     Text t;
@@ -417,8 +392,9 @@ TEST_F(DetailsWindowTest, PositionFileRules) {
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    const std::string spki = tallowin::app::StartReplica();
-    if (spki.empty()) {
+    tallowin::test_servers::SearchReplica replica;
+    tallowin::app::replica = &replica;
+    if (!replica.Started()) {
         std::fprintf(stderr, "search replica did not start\n");
         return 1;
     }
@@ -427,15 +403,13 @@ int main(int argc, char** argv) {
     setenv("TMPDIR", temp.toLocal8Bit().constData(), 1);
     std::string flags =
         std::getenv("QTWEBENGINE_CHROMIUM_FLAGS") ? std::getenv("QTWEBENGINE_CHROMIUM_FLAGS") : "";
-    flags += " --ignore-certificate-errors-spki-list=" + spki;
+    flags += " --ignore-certificate-errors-spki-list=" + replica.Spki();
     setenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.c_str(), 1);
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
     tallowin::app::CreateGlobals();
     const int result = RUN_ALL_TESTS();
     tallowin::app::DestroyGlobals();
-    kill(tallowin::app::replicaPid, SIGTERM);
-    waitpid(tallowin::app::replicaPid, nullptr, 0);
     QDir(temp).removeRecursively();
     return result;
 }

@@ -7,16 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "TestServers.h"
 #include "common/TextOps.h"
 #include "http/FetchUrl.h"
 #include "platform/Internet.h"
+#include "testing/ServerProcess.h"
 
 namespace tallowin::http {
 namespace {
 
 using common::TextArray;
-using testing::ServerProcess;
+using test_servers::ServerProcess;
 
 const std::string kServerScript = TALLOWIN_SOURCE_DIR "/tests/http/http_test_server.py";
 const Text kDefaultAgent = "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)";
@@ -270,7 +270,7 @@ TEST_F(FetchUrlTest, ProcessWideCookieStoreOnlyWithoutCookieText) {
 TEST_F(FetchUrlTest, FailuresGiveEmptyAndSpaces) {
     FetchOptions refused;
     refused.cookies = Text("a=1;  b=2");
-    const Text url = Text("http://127.0.0.1:" + std::to_string(testing::FreePort()) + "/x");
+    const Text url = Text("http://127.0.0.1:" + std::to_string(test_servers::FreePort()) + "/x");
     EXPECT_TRUE(FetchUrl(url, refused).empty());
     EXPECT_EQ(refused.responseHeaders, kSpaces);
     EXPECT_EQ(refused.responseCookies, "");
@@ -343,12 +343,12 @@ TEST_F(FetchUrlTlsTest, HttpRedirectToHttpsIsFollowed) {
 }
 
 TEST_F(FetchUrlTlsTest, ProxyCarriesHttpAndTunnelsHttps) {
-    const int port = testing::FreePort();
+    const int port = test_servers::FreePort();
     const std::string conf = dir_.string() + "/tinyproxy.conf";
     std::ofstream(conf) << "Port " << port << "\nListen 127.0.0.1\nTimeout 30\nAllow 127.0.0.1\n"
                         << "LogLevel Critical\n";
     ServerProcess proxy({"tinyproxy", "-d", "-c", conf}, false);
-    ASSERT_TRUE(testing::WaitUntilListening(port));
+    ASSERT_TRUE(test_servers::WaitUntilListening(port));
     const Text proxyText = Text("127.0.0.1:" + std::to_string(port));
 
     auto viaProxy = [](const Echo& echo) {
@@ -370,7 +370,7 @@ TEST_F(FetchUrlTlsTest, ProxyCarriesHttpAndTunnelsHttps) {
     EXPECT_TRUE(secure.responseHeaders.Bytes().starts_with("HTTP/1.1 200 OK\r\n"));
 
     // A dead proxy proves both kinds of URL really go through it.
-    const Text dead = Text("127.0.0.1:" + std::to_string(testing::FreePort()));
+    const Text dead = Text("127.0.0.1:" + std::to_string(test_servers::FreePort()));
     for (const Text& url : {Url("/echo"), SecureUrl("/echo")}) {
         FetchOptions options;
         options.proxy = dead;

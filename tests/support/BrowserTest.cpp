@@ -18,6 +18,7 @@
 #include "support/BrowserControl.h"
 #include "support/BrowserDocument.h"
 #include "support/PacedWait.h"
+#include "testing/ServerProcess.h"
 
 namespace tallowin::support {
 namespace {
@@ -26,53 +27,11 @@ using common::Text;
 
 // The search stand-in, on a free port, for the whole binary.
 struct Replica {
-    pid_t pid = -1;
-    int port = 0;
-    std::string spki;
-
-    bool Start() {
-        int out[2];
-        if (pipe(out) != 0) return false;
-        pid = fork();
-        if (pid == 0) {
-            dup2(out[1], STDOUT_FILENO);
-            close(out[0]);
-            close(out[1]);
-            const char* path = TALLOWIN_SOURCE_DIR "/tools/search-replica/search-replica";
-            execl(path, path, "--port", "0", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(out[1]);
-        FILE* stream = fdopen(out[0], "r");
-        char line[512] = {};
-        const bool read = fgets(line, sizeof line, stream) != nullptr;
-        fclose(stream);
-        char key[256] = {};
-        return read && std::sscanf(line, "port=%d spki=%255s", &port, key) == 2 &&
-               !(spki = key).empty();
-    }
-    void Stop() {
-        if (pid > 0) {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-        }
-    }
-    Text Address(const std::string& path) const {
-        return Text("https://127.0.0.1:" + std::to_string(port) + path);
-    }
+    test_servers::SearchReplica server;
+    Text Address(const std::string& path) const { return Text("https://" + server.Host() + path); }
 };
 
-int ClosedPort() {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    close(fd);
-    return ntohs(address.sin_port);
-}
+int ClosedPort() { return test_servers::FreePort(); }
 
 Replica* replica = nullptr;
 QApplication* app = nullptr;
@@ -82,11 +41,11 @@ class BrowserEnvironment : public testing::Environment {
 public:
     void SetUp() override {
         replica = new Replica;
-        ASSERT_TRUE(replica->Start()) << "search-replica did not start";
+        ASSERT_TRUE(replica->server.Started()) << "search-replica did not start";
         // Trust the stand-in's throw-away certificate in the test only.
         QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-        flags +=
-            " --ignore-certificate-errors-spki-list=" + QByteArray::fromStdString(replica->spki);
+        flags += " --ignore-certificate-errors-spki-list=" +
+                 QByteArray::fromStdString(replica->server.Spki());
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
         static int argc = 1;
         static char name[] = "support_browser_tests";
@@ -97,7 +56,6 @@ public:
     void TearDown() override {
         delete browser;
         delete app;
-        if (replica != nullptr) replica->Stop();
         delete replica;
     }
 };

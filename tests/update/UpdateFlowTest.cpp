@@ -20,6 +20,7 @@
 #include "platform/Process.h"
 #include "platform/Shell.h"
 #include "support/CodePages.h"
+#include "testing/ServerProcess.h"
 #include "update/Manifest.h"
 #include "update/UpdateCheck.h"
 #include "update/UpdateDownload.h"
@@ -50,28 +51,13 @@ protected:
             << "XDG_DESKTOP_DIR=\"" << desktop_.string() << "\"\n";
         setenv("XDG_CONFIG_HOME", (root_->path() + "/config").toLocal8Bit().constData(), 1);
 
-        int out[2];
-        ASSERT_EQ(pipe(out), 0);
-        server_ = fork();
-        if (server_ == 0) {
-            dup2(out[1], 1);
-            execlp("python3", "python3", TALLOWIN_SOURCE_DIR "/tests/update/serve.py",
-                   served_.c_str(), nullptr);
-            _exit(127);
-        }
-        close(out[1]);
-        char buffer[16] = {};
-        FILE* port = fdopen(out[0], "r");
-        ASSERT_NE(fgets(buffer, sizeof buffer, port), nullptr) << "the server did not start";
-        fclose(port);
-        host_ = Text("127.0.0.1:") +
-                common::Trim(Text(std::string_view(buffer, strcspn(buffer, "\n"))));
+        server_ = new test_servers::ServerProcess(
+            {"python3", TALLOWIN_SOURCE_DIR "/tests/update/serve.py", served_.string()}, true);
+        ASSERT_GT(server_->Port(), 0) << "the server did not start";
+        host_ = Text("127.0.0.1:" + std::to_string(server_->Port()));
     }
     static void TearDownTestSuite() {
-        if (server_ > 0) {
-            kill(server_, SIGTERM);
-            waitpid(server_, nullptr, 0);
-        }
+        delete server_;
         delete root_;
     }
 
@@ -116,7 +102,7 @@ protected:
     static QTemporaryDir* root_;
     static fs::path served_;
     static fs::path desktop_;
-    static pid_t server_;
+    static test_servers::ServerProcess* server_;
     static Text host_;
     int teardowns_ = 0;
     std::vector<Text> shown_;
@@ -125,7 +111,7 @@ protected:
 QTemporaryDir* UpdateFlow::root_ = nullptr;
 fs::path UpdateFlow::served_;
 fs::path UpdateFlow::desktop_;
-pid_t UpdateFlow::server_ = 0;
+test_servers::ServerProcess* UpdateFlow::server_ = nullptr;
 Text UpdateFlow::host_;
 
 TEST_F(UpdateFlow, UnusableManifestEndsTheProcessAfterTheNetworkMessage) {

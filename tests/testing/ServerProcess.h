@@ -1,6 +1,6 @@
 #pragma once
-// Real server processes on 127.0.0.1 for the HTTP tests: started on free ports,
-// killed when the owning object goes.
+// Real server processes on 127.0.0.1 for the tests: started on free ports,
+// stopped with SIGTERM when the owning object goes.
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -16,11 +16,12 @@
 #include <thread>
 #include <vector>
 
-namespace tallowin::http::testing {
+namespace tallowin::test_servers {
 
 class ServerProcess {
 public:
-    // Runs the command; when readPort is set, its first stdout line is the port.
+    // Runs the command; when readPort is set, it waits for the first stdout line,
+    // which starts with the port.
     ServerProcess(const std::vector<std::string>& argv, bool readPort) {
         int out[2];
         if (pipe(out) != 0) return;
@@ -38,10 +39,9 @@ public:
         }
         close(out[1]);
         if (readPort) {
-            std::string line;
             char c;
-            while (read(out[0], &c, 1) == 1 && c != '\n') line += c;
-            port_ = std::atoi(line.c_str());
+            while (read(out[0], &c, 1) == 1 && c != '\n') firstLine_ += c;
+            port_ = std::atoi(firstLine_.c_str());
         }
         close(out[0]);
     }
@@ -55,10 +55,36 @@ public:
     ServerProcess& operator=(const ServerProcess&) = delete;
 
     int Port() const { return port_; }
+    const std::string& FirstLine() const { return firstLine_; }
 
 private:
     pid_t pid_ = -1;
     int port_ = 0;
+    std::string firstLine_;
+};
+
+// The search stand-in on a free port, with the SPKI hash of its throw-away
+// certificate (its first line is "port=<N> spki=<base64>").
+class SearchReplica {
+public:
+    SearchReplica()
+        : process_({TALLOWIN_SOURCE_DIR "/tools/search-replica/search-replica", "--port", "0"},
+                   true) {
+        char key[256] = {};
+        if (std::sscanf(process_.FirstLine().c_str(), "port=%d spki=%255s", &port_, key) == 2) {
+            spki_ = key;
+        }
+    }
+    bool Started() const { return port_ > 0 && !spki_.empty(); }
+    int Port() const { return port_; }
+    const std::string& Spki() const { return spki_; }
+    // "127.0.0.1:<port>"
+    std::string Host() const { return "127.0.0.1:" + std::to_string(port_); }
+
+private:
+    ServerProcess process_;
+    int port_ = 0;
+    std::string spki_;
 };
 
 // A port nothing listens on right now.
@@ -89,4 +115,4 @@ inline bool WaitUntilListening(int port) {
     return false;
 }
 
-}  // namespace tallowin::http::testing
+}  // namespace tallowin::test_servers
